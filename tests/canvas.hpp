@@ -1,0 +1,40 @@
+// An 800x600 pixel buffer standing in for the window, so the renderer can be tested without SDL.
+#pragma once
+
+#include "voxel.hpp"
+
+#include <cstdint>
+#include <vector>
+
+struct canvas {
+    std::vector<std::uint32_t> pixels;
+    SDL_Surface surface{};
+
+    canvas() : pixels(std::size_t(screen_width) * screen_height, 0u) {
+        surface.w = screen_width;
+        surface.h = screen_height;
+        surface.pitch = screen_width * 4;
+        surface.pixels = pixels.data();
+        screen = &surface;
+    }
+    ~canvas() { screen = nullptr; }
+    canvas(const canvas &) = delete;
+    canvas &operator=(const canvas &) = delete;
+
+    std::uint32_t at(int column, int row) const {
+        return pixels[std::size_t(row) * screen_width + column];
+    }
+    int lit() const {
+        int n = 0;
+        for (auto p : pixels) {
+            n += p != 0;
+        }
+        return n;
+    }
+};
+
+inline void set_angles(float x, float y, float z) {
+    rotation_x = x;
+    rotation_y = y;
+    rotation_z = z;
+}

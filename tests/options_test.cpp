@@ -1,0 +1,61 @@
+#include "options.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+parse_result parse(std::vector<std::string> words) {
+    std::vector<char *> argv{const_cast<char *>("voxel-demo")};
+    for (auto &w : words) {
+        argv.push_back(w.data());
+    }
+    return parse_options(int(argv.size()), argv.data());
+}
+
+TEST(ParseOptions, NoOptionsIsThePlainEndlessDemo) {
+    const auto r = parse({});
+    EXPECT_EQ(r.error, "");
+    EXPECT_EQ(r.opts.frames, 0);
+    EXPECT_FALSE(r.opts.headless);
+    EXPECT_EQ(r.opts.screenshot, "");
+}
+
+TEST(ParseOptions, AcceptsEveryOption) {
+    const auto r = parse({"--headless", "--frames", "90", "--screenshot", "f.png"});
+    EXPECT_EQ(r.error, "");
+    EXPECT_EQ(r.opts.frames, 90);
+    EXPECT_TRUE(r.opts.headless);
+    EXPECT_EQ(r.opts.screenshot, "f.png");
+    EXPECT_TRUE(parse({"--help"}).opts.help);
+}
+
+TEST(ParseOptions, RejectsBadInputWithOneLineNamingIt) {
+    struct row {
+        std::vector<std::string> words;
+        std::string error;
+    };
+    const std::vector<row> rows = {
+        {{"--fast"}, "unknown option '--fast'"},
+        {{"frames"}, "unknown option 'frames'"},
+        {{"--frames"}, "option --frames needs a value"},
+        {{"--frames", "0"}, "option --frames needs a positive whole number, not '0'"},
+        {{"--frames", "-3"}, "option --frames needs a positive whole number, not '-3'"},
+        {{"--frames", "2.5"}, "option --frames needs a positive whole number, not '2.5'"},
+        {{"--frames", "10x"}, "option --frames needs a positive whole number, not '10x'"},
+        {{"--frames", " 7"}, "option --frames needs a positive whole number, not ' 7'"},
+        {{"--frames", "99999999999999999999999"},
+         "option --frames needs a positive whole number, not '99999999999999999999999'"},
+        {{"--screenshot"}, "option --screenshot needs a file name"},
+        {{"--screenshot", ""}, "option --screenshot needs a file name"},
+    };
+    for (const row &r : rows) {
+        const auto result = parse(r.words);
+        EXPECT_EQ(result.error, r.error);
+        EXPECT_EQ(result.error.find('\n'), std::string::npos);
+    }
+}
+
+} // namespace

@@ -1,10 +1,12 @@
-// The demo: open the window, build the cube, then turn, draw, show, clear and count, frame after
+// The demo: open the window, build the scene, then turn, draw, show, clear and count, frame after
 // frame, printing the frame rate on every one.
 #include "fps.hpp"
 #include "options.hpp"
 #include "platform.hpp"
+#include "scene.hpp"
 #include "screenshot.hpp"
 #include "voxel.hpp"
+#include "voxel_rhino.hpp"
 
 #include <SDL.h>
 
@@ -20,6 +22,21 @@ constexpr int cube_half_extent = 25;
 constexpr int cube_records = 125000;
 
 float voxel_cube[cube_records * voxel_floats];
+float repere[repere_records * voxel_floats];
+
+void draw_object(scene_object o) {
+    switch (o) {
+    case scene_object::cube:
+        put_object(voxel_cube, cube_records);
+        break;
+    case scene_object::axes:
+        put_object(repere, repere_records);
+        break;
+    case scene_object::model:
+        put_object(voxel_rhino, size_object);
+        break;
+    }
+}
 
 struct file_closer {
     void operator()(std::FILE *f) const { std::fclose(f); }
@@ -38,14 +55,34 @@ bool surface_fits_renderer(const SDL_Surface &surface) {
            surface.h >= screen_height && surface.pitch >= screen_width * 4;
 }
 
-// Drains the window system's queue; true once the window is closed or Escape is pressed.
-bool quit_requested() {
+// Drains the window system's queue and applies the keys; true once the window is closed or
+// Escape is pressed.
+bool handle_events(scene_view &view) {
     bool quit = false;
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
-        if (event.type == SDL_QUIT ||
-            (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE)) {
+        if (event.type == SDL_QUIT) {
             quit = true;
+        } else if (event.type == SDL_KEYDOWN) {
+            switch (event.key.keysym.sym) {
+            case SDLK_ESCAPE:
+                quit = true;
+                break;
+            case SDLK_1:
+                toggle_object(view, scene_object::cube);
+                break;
+            case SDLK_2:
+                toggle_object(view, scene_object::axes);
+                break;
+            case SDLK_3:
+                toggle_object(view, scene_object::model);
+                break;
+            case SDLK_SPACE:
+                view.paused = !view.paused;
+                break;
+            default:
+                break;
+            }
         }
     }
     return quit;
@@ -97,21 +134,30 @@ extern "C" int SDL_main(int argc, char **argv) {
     }
 
     make_voxel_cube(voxel_cube, cube_half_extent);
+    make_repere(repere);
+    scale_object(voxel_rhino, size_object, rhino_scale);
     rotation_z = 0.0f;
     rotation_y = 0.0f;
     rotation_x = 0.0f;
     fps_counter counter;
     start_fps(counter, SDL_GetTicks());
 
+    scene_view view{opts.objects, {}, false};
     frame_copy last_frame;
     for (long frame = 1;; ++frame) {
-        const bool last = quit_requested() || frame == opts.frames;
-        rotation_x -= 1.0f;
-        rotation_z += 1.0f;
+        const bool last = handle_events(view) || frame == opts.frames;
+        if (!view.paused) {
+            rotation_x -= 1.0f;
+            rotation_z += 1.0f;
+        }
         reset_phi();
 
         const bool locked = SDL_MUSTLOCK(screen) != 0 && SDL_LockSurface(screen) == 0;
-        put_object(voxel_cube, cube_records);
+        for (scene_object o : view.order) {
+            if (view.shown(o)) {
+                draw_object(o);
+            }
+        }
         if (last && shot_file) {
             last_frame = capture_surface(*screen, screen_width, screen_height);
         }

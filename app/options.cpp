@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -13,56 +14,129 @@ std::optional<long> parse_positive(std::string_view text) {
     }
     errno = 0;
     const std::string s(text);
-    char *end = nullptr;
-    const long value = std::strtol(s.c_str(), &end, 10);
+    const long value = std::strtol(s.c_str(), nullptr, 10);
     if (errno == ERANGE || value <= 0) {
         return std::nullopt;
     }
     return value;
 }
 
+std::optional<scene_object> object_named(std::string_view name) {
+    if (name == "cube") {
+        return scene_object::cube;
+    }
+    if (name == "axes") {
+        return scene_object::axes;
+    }
+    if (name == "model") {
+        return scene_object::model;
+    }
+    return std::nullopt;
+}
+
+// Each handler returns an empty string or the problem with its value.
+using handler = std::string (*)(options &, std::string_view value);
+
+struct option_spec {
+    std::string_view name;
+    std::string_view value_name; // empty: a flag
+    std::string_view help;
+    handler apply;
+};
+
+const option_spec option_table[] = {
+    {"--frames", "N", "stop after N frames",
+     [](options &o, std::string_view v) -> std::string {
+         const auto n = parse_positive(v);
+         if (!n) {
+             return "option --frames needs a positive whole number, not '" + std::string(v) + "'";
+         }
+         o.frames = *n;
+         return {};
+     }},
+    {"--headless", "", "draw without a window (SDL's dummy video driver)",
+     [](options &o, std::string_view) -> std::string {
+         o.headless = true;
+         return {};
+     }},
+    {"--screenshot", "FILE", "when stopping, write the last frame drawn as a PNG",
+     [](options &o, std::string_view v) -> std::string {
+         if (v.empty()) {
+             return "option --screenshot needs a file name";
+         }
+         o.screenshot = v;
+         return {};
+     }},
+    {"--object", "LIST", "what to draw, in order: cube, axes, model (default cube)",
+     [](options &o, std::string_view v) -> std::string {
+         o.objects.clear();
+         for (std::size_t start = 0;;) {
+             const std::size_t comma = v.find(',', start);
+             const std::string_view name = v.substr(start, comma - start);
+             const auto object = object_named(name);
+             if (!object) {
+                 return name.empty()
+                            ? "option --object has an empty name in '" + std::string(v) + "'"
+                            : "option --object: unknown object '" + std::string(name) +
+                                  "' (choose from cube, axes, model)";
+             }
+             o.objects.push_back(*object);
+             if (comma == std::string_view::npos) {
+                 return {};
+             }
+             start = comma + 1;
+         }
+     }},
+    {"--help", "", "show this text",
+     [](options &o, std::string_view) -> std::string {
+         o.help = true;
+         return {};
+     }},
+};
+
 } // namespace
 
 std::string usage_text() {
-    return "usage: voxel-demo [options]\n"
-           "  --frames N         stop after N frames\n"
-           "  --headless         draw without a window (SDL's dummy video driver)\n"
-           "  --screenshot FILE  when stopping, write the last frame drawn as a PNG\n"
-           "  --help             show this text\n"
-           "keys: Escape or closing the window quits\n";
+    std::string text = "usage: voxel-demo [options]\n";
+    for (const option_spec &spec : option_table) {
+        std::string left("  ");
+        left.append(spec.name);
+        if (!spec.value_name.empty()) {
+            left.append(" ").append(spec.value_name);
+        }
+        left.resize(std::max<std::size_t>(left.size() + 2, 22), ' ');
+        text.append(left).append(spec.help).append("\n");
+    }
+    text +=
+        "keys in the window: 1 cube, 2 axes, 3 model (show or hide), space pause, Escape quit\n";
+    return text;
 }
 
 parse_result parse_options(int argc, char **argv) {
     parse_result result;
-    options &o = result.opts;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        const bool has_value = i + 1 < argc;
-        auto fail = [&](std::string message) {
-            result.error = std::move(message);
+        const option_spec *spec = nullptr;
+        for (const option_spec &candidate : option_table) {
+            if (candidate.name == arg) {
+                spec = &candidate;
+            }
+        }
+        if (spec == nullptr) {
+            result.error = "unknown option '" + std::string(arg) + "'";
             return result;
-        };
-        if (arg == "--help" || arg == "-h") {
-            o.help = true;
-        } else if (arg == "--headless") {
-            o.headless = true;
-        } else if (arg == "--frames") {
-            if (!has_value) {
-                return fail("option --frames needs a value");
+        }
+        std::string_view value;
+        if (!spec->value_name.empty()) {
+            if (i + 1 >= argc) {
+                result.error = "option " + std::string(arg) + " needs a value";
+                return result;
             }
-            const auto n = parse_positive(argv[++i]);
-            if (!n) {
-                return fail("option --frames needs a positive whole number, not '" +
-                            std::string(argv[i]) + "'");
-            }
-            o.frames = *n;
-        } else if (arg == "--screenshot") {
-            if (!has_value || std::string_view(argv[i + 1]).empty()) {
-                return fail("option --screenshot needs a file name");
-            }
-            o.screenshot = argv[++i];
-        } else {
-            return fail("unknown option '" + std::string(arg) + "'");
+            value = argv[++i];
+        }
+        result.error = spec->apply(result.opts, value);
+        if (!result.error.empty()) {
+            return result;
         }
     }
     return result;

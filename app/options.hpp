@@ -1,13 +1,17 @@
 // Command-line options. With none given the program is the plain endless demo.
 #pragma once
 
-#include <optional>
 #include <string>
+#include <vector>
+
+// The point objects the frame loop can draw.
+enum class scene_object { cube, axes, model };
 
 struct options {
     long frames = 0; // 0: run until the window is closed
     bool headless = false;
     std::string screenshot; // empty: none
+    std::vector<scene_object> objects{scene_object::cube};
     bool help = false;
 };
 

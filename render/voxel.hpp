@@ -40,3 +40,10 @@ void reset_phi();
 
 // Fills `cube` with a solid blue cube of (2*size)^3 points on a 20-unit grid.
 void make_voxel_cube(float *cube, float size);
+
+// The coordinate axes as lines of points: x white, y green, z red.
+inline constexpr int repere_records = 2200;
+void make_repere(float *repere);
+
+// Multiplies x, y and z of the first `size_object` records by `size_scale`; colours stay.
+void scale_object(float *object, int size_object, float size_scale);

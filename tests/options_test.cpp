@@ -32,6 +32,15 @@ TEST(ParseOptions, AcceptsEveryOption) {
     EXPECT_TRUE(parse({"--help"}).opts.help);
 }
 
+TEST(ParseOptions, ObjectListKeepsTheOrderGiven) {
+    using enum scene_object;
+    EXPECT_EQ(parse({}).opts.objects, (std::vector<scene_object>{cube}));
+    EXPECT_EQ(parse({"--object", "model,axes"}).opts.objects,
+              (std::vector<scene_object>{model, axes}));
+    EXPECT_EQ(parse({"--object", "axes,cube,model"}).opts.objects,
+              (std::vector<scene_object>{axes, cube, model}));
+}
+
 TEST(ParseOptions, RejectsBadInputWithOneLineNamingIt) {
     struct row {
         std::vector<std::string> words;
@@ -48,8 +57,14 @@ TEST(ParseOptions, RejectsBadInputWithOneLineNamingIt) {
         {{"--frames", " 7"}, "option --frames needs a positive whole number, not ' 7'"},
         {{"--frames", "99999999999999999999999"},
          "option --frames needs a positive whole number, not '99999999999999999999999'"},
-        {{"--screenshot"}, "option --screenshot needs a file name"},
+        {{"--screenshot"}, "option --screenshot needs a value"},
         {{"--screenshot", ""}, "option --screenshot needs a file name"},
+        {{"--object"}, "option --object needs a value"},
+        {{"--object", ""}, "option --object has an empty name in ''"},
+        {{"--object", "cube,"}, "option --object has an empty name in 'cube,'"},
+        {{"--object", "cube,,axes"}, "option --object has an empty name in 'cube,,axes'"},
+        {{"--object", "rhino"},
+         "option --object: unknown object 'rhino' (choose from cube, axes, model)"},
     };
     for (const row &r : rows) {
         const auto result = parse(r.words);

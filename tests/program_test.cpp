@@ -1,6 +1,7 @@
 // End-to-end runs of the real binary, headless.
+#include "picture_check.hpp"
 #include "program.hpp"
-#include "reference_projection.hpp"
+#include "voxel_rhino.hpp"
 
 #include <gtest/gtest.h>
 
@@ -49,57 +50,82 @@ TEST(Program, UnwritableScreenshotPathFailsWithStatusOne) {
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
 }
 
-TEST(Program, FirstFrameScreenshotShowsThePredictedCube) {
-    const std::string path = temp_path("frame1.png");
-    const auto run = run_demo("--headless --frames 1 --screenshot '" + path + "'");
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "FPS = 0\n");
+// Runs the demo headless for `frames` frames and reads back its screenshot.
+rgb_image screenshot_after(int frames, const std::string &extra_args) {
+    const std::string path = temp_path("shot-" + std::to_string(frames) + ".png");
+    const auto run = run_demo("--headless --frames " + std::to_string(frames) + " " + extra_args +
+                              " --screenshot '" + path + "'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), frames);
     rgb_image image;
-    ASSERT_TRUE(read_png(path, image));
+    EXPECT_TRUE(read_png(path, image)) << path;
     std::filesystem::remove(path);
-    ASSERT_EQ(image.width, 800);
-    ASSERT_EQ(image.height, 600);
+    EXPECT_EQ(image.width, 800);
+    EXPECT_EQ(image.height, 600);
+    return image;
+}
 
-    // The cube of the demo, on frame 1: rotation_x = -1, rotation_y = 0, rotation_z = 1.
-    std::set<std::pair<int, int>> certain, possible;
+std::vector<point_record> cube_records() {
+    std::vector<point_record> records;
     for (int i = 25; i > -25; --i) {
         for (int j = 25; j > -25; --j) {
             for (int k = 25; k > -25; --k) {
-                const auto p = predict_pixel(20.0 * i, 20.0 * j, 20.0 * k, -1, 0, 1);
-                if (!p) {
-                    continue;
-                }
-                if (p->certain) {
-                    certain.insert({p->column, p->row});
-                }
-                for (int dc = -1; dc <= 1; ++dc) {
-                    for (int dr = -1; dr <= 1; ++dr) {
-                        if (p->certain && (dc != 0 || dr != 0)) {
-                            continue;
-                        }
-                        possible.insert({p->column + dc, p->row + dr});
-                    }
-                }
+                records.push_back({20.0 * i, 20.0 * j, 20.0 * k, 0x0000ffu});
             }
         }
     }
-    ASSERT_GT(certain.size(), 50000u);
-    int missing = 0, stray = 0, lit = 0;
-    for (const auto &[column, row] : certain) {
-        missing += image.at(column, row) != 0x0000ffu;
+    return records;
+}
+
+std::vector<point_record> axes_records() {
+    std::vector<point_record> records;
+    for (int t = -400; t < 400; ++t) {
+        records.push_back({double(t), 0, 0, 0xffffffu});
     }
-    for (int row = 0; row < 600; ++row) {
-        for (int column = 0; column < 800; ++column) {
-            const auto word = image.at(column, row);
-            if (word != 0) {
-                ++lit;
-                stray += word != 0x0000ffu || !possible.count({column, row});
-            }
-        }
+    for (int t = -300; t < 300; ++t) {
+        records.push_back({0, double(t), 0, 0x00ff00u});
     }
-    EXPECT_EQ(missing, 0);
-    EXPECT_EQ(stray, 0);
-    EXPECT_LE(std::size_t(lit), possible.size());
+    for (int t = -400; t < 400; ++t) {
+        records.push_back({0, 0, double(t), 0xff0000u});
+    }
+    return records;
+}
+
+std::vector<point_record> model_records() {
+    std::vector<point_record> records;
+    for (int i = 0; i < size_object; ++i) {
+        const float *v = voxel_rhino + 4 * i;
+        records.push_back({v[0] * 450.0f, v[1] * 450.0f, v[2] * 450.0f, std::uint32_t(v[3])});
+    }
+    return records;
+}
+
+TEST(Program, ScreenshotsShowWhatTheReferenceProjectionPredicts) {
+    struct row {
+        const char *objects;
+        int frames;
+        std::vector<point_record> records;
+        int at_least_certain;
+    };
+    auto concat = [](std::vector<point_record> a, const std::vector<point_record> &b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    const row rows[] = {
+        {"cube", 1, cube_records(), 50000},
+        {"axes", 45, axes_records(), 400},
+        {"model", 30, model_records(), 5000},
+        {"model,axes", 200, concat(model_records(), axes_records()), 5000},
+        {"axes,cube", 370, concat(axes_records(), cube_records()), 50000},
+    };
+    for (const row &r : rows) {
+        SCOPED_TRACE(std::string(r.objects) + " at frame " + std::to_string(r.frames));
+        const rgb_image image = screenshot_after(r.frames, std::string("--object ") + r.objects);
+        // Frame n is drawn with rotation_x = -n, rotation_y = 0 and rotation_z = n mod 360.
+        const auto diff = compare_with_prediction(image, r.records, -r.frames, 0, r.frames % 360);
+        EXPECT_EQ(diff.mismatches, 0);
+        EXPECT_GE(diff.certain_pixels, r.at_least_certain);
+    }
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 // The demo: open the window, build the scene, then turn, draw, show, clear and count, frame after
 // frame, printing the frame rate on every one.
 #include "fps.hpp"
+#include "frame_stats.hpp"
 #include "options.hpp"
 #include "platform.hpp"
+#include "renderer.hpp"
 #include "scene.hpp"
 #include "screenshot.hpp"
 #include "voxel.hpp"
@@ -11,23 +13,37 @@
 #include <SDL.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <thread>
+#include <vector>
 
 namespace {
 
-constexpr int cube_half_extent = 25;
-constexpr int cube_records = 125000;
-
-float voxel_cube[cube_records * voxel_floats];
+// Sized at start-up for --cube-size; (2 * 25)^3 = 125,000 records by default.
+std::vector<float> voxel_cube;
+int cube_records = 0;
 float repere[repere_records * voxel_floats];
+
+int object_records(scene_object o) {
+    switch (o) {
+    case scene_object::cube:
+        return cube_records;
+    case scene_object::axes:
+        return repere_records;
+    case scene_object::model:
+        break;
+    }
+    return size_object;
+}
 
 void draw_object(scene_object o) {
     switch (o) {
     case scene_object::cube:
-        put_object(voxel_cube, cube_records);
+        put_object(voxel_cube.data(), cube_records);
         break;
     case scene_object::axes:
         put_object(repere, repere_records);
@@ -43,8 +59,8 @@ struct file_closer {
 };
 using file_handle = std::unique_ptr<std::FILE, file_closer>;
 
-int fail(const char *what, const char *why) {
-    std::fprintf(stderr, "voxel-demo: %s: %s\n", what, why);
+int fail(const std::string &what, const char *why) {
+    std::fprintf(stderr, "voxel-demo: %s: %s\n", what.c_str(), why);
     return 1;
 }
 
@@ -53,6 +69,17 @@ int fail(const char *what, const char *why) {
 bool surface_fits_renderer(const SDL_Surface &surface) {
     return surface.format->BytesPerPixel == 4 && surface.w >= screen_width &&
            surface.h >= screen_height && surface.pitch >= screen_width * 4;
+}
+
+// Black, ready for the next frame. SDL's own fill walks the surface a word at a time on this
+// platform and costs more than drawing the cube, so a surface in ordinary memory is cleared by
+// the drawing threads instead; one that SDL must manage (hardware, or locked) gets SDL's fill.
+void clear_frame(SDL_Surface *surface) {
+    if ((surface->flags & SDL_HWSURFACE) != 0 || SDL_MUSTLOCK(surface)) {
+        SDL_FillRect(surface, nullptr, 0);
+    } else {
+        clear_screen(surface->w, surface->h);
+    }
 }
 
 // Drains the window system's queue and applies the keys; true once the window is closed or
@@ -109,10 +136,20 @@ extern "C" int SDL_main(int argc, char **argv) {
     if (!opts.screenshot.empty()) {
         shot_file.reset(std::fopen(opts.screenshot.c_str(), "wb"));
         if (!shot_file) {
-            return fail(("cannot write screenshot '" + opts.screenshot + "'").c_str(),
-                        std::strerror(errno));
+            return fail("cannot write screenshot '" + opts.screenshot + "'", std::strerror(errno));
         }
     }
+
+    if (!opts.simd.empty()) {
+        const simd_level level = *simd_level_named(opts.simd);
+        if (!simd_level_supported(level)) {
+            return fail("cannot use --simd " + opts.simd, "this CPU or build lacks it");
+        }
+        set_simd_level(level);
+    }
+    const int threads =
+        opts.threads > 0 ? opts.threads : int(std::max(1u, std::thread::hardware_concurrency()));
+    set_render_threads(threads);
 
     if (opts.headless) {
         SDL_putenv(const_cast<char *>("SDL_VIDEODRIVER=dummy"));
@@ -133,7 +170,9 @@ extern "C" int SDL_main(int argc, char **argv) {
         SDL_ShowCursor(SDL_DISABLE);
     }
 
-    make_voxel_cube(voxel_cube, cube_half_extent);
+    cube_records = 8 * opts.cube_size * opts.cube_size * opts.cube_size;
+    voxel_cube.assign(std::size_t(cube_records) * voxel_floats, 0.0f);
+    make_voxel_cube(voxel_cube.data(), float(opts.cube_size));
     make_repere(repere);
     scale_object(voxel_rhino, size_object, rhino_scale);
     rotation_z = 0.0f;
@@ -144,6 +183,8 @@ extern "C" int SDL_main(int argc, char **argv) {
 
     scene_view view{opts.objects, {}, false};
     frame_copy last_frame;
+    std::vector<double> frame_ms;
+    auto frame_start = std::chrono::steady_clock::now();
     for (long frame = 1;; ++frame) {
         const bool last = handle_events(view) || frame == opts.frames;
         if (!view.paused) {
@@ -165,24 +206,40 @@ extern "C" int SDL_main(int argc, char **argv) {
             SDL_UnlockSurface(screen);
         }
         SDL_Flip(screen);
-        SDL_FillRect(screen, nullptr, 0);
+        clear_frame(screen);
 
         calculate_fps(counter, SDL_GetTicks);
         std::printf("FPS = %d\n", counter.fps);
+        if (opts.benchmark) {
+            const auto now = std::chrono::steady_clock::now();
+            frame_ms.push_back(
+                std::chrono::duration<double, std::milli>(now - frame_start).count());
+            frame_start = now;
+        }
         if (last) {
             break;
         }
     }
 
+    if (opts.benchmark) {
+        long points = 0;
+        for (scene_object o : view.order) {
+            points += view.shown(o) ? object_records(o) : 0;
+        }
+        std::fprintf(stderr, "%s\n",
+                     benchmark_line(frame_ms.size(), points, render_threads(),
+                                    simd_level_name(current_simd_level()),
+                                    summarize_frames(frame_ms))
+                         .c_str());
+    }
+
     if (shot_file) {
         std::string error;
         if (!write_png(shot_file.get(), last_frame, error)) {
-            return fail(("cannot write screenshot '" + opts.screenshot + "'").c_str(),
-                        error.c_str());
+            return fail("cannot write screenshot '" + opts.screenshot + "'", error.c_str());
         }
         if (std::fclose(shot_file.release()) != 0) {
-            return fail(("cannot write screenshot '" + opts.screenshot + "'").c_str(),
-                        std::strerror(errno));
+            return fail("cannot write screenshot '" + opts.screenshot + "'", std::strerror(errno));
         }
     }
     return 0;

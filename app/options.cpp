@@ -21,6 +21,17 @@ std::optional<long> parse_positive(std::string_view text) {
     return value;
 }
 
+// A whole number in [1, max], or the problem with it.
+std::string parse_bounded(std::string_view option, std::string_view text, long max, int &out) {
+    const auto n = parse_positive(text);
+    if (!n || *n > max) {
+        return "option " + std::string(option) + " needs a whole number from 1 to " +
+               std::to_string(max) + ", not '" + std::string(text) + "'";
+    }
+    out = int(*n);
+    return {};
+}
+
 std::optional<scene_object> object_named(std::string_view name) {
     if (name == "cube") {
         return scene_object::cube;
@@ -86,6 +97,28 @@ const option_spec option_table[] = {
              }
              start = comma + 1;
          }
+     }},
+    {"--threads", "N", "threads drawing each frame (default: one per core)",
+     [](options &o, std::string_view v) {
+         return parse_bounded("--threads", v, max_threads, o.threads);
+     }},
+    {"--cube-size", "N", "half-extent of the cube: (2N)^3 points (default 25)",
+     [](options &o, std::string_view v) {
+         return parse_bounded("--cube-size", v, max_cube_size, o.cube_size);
+     }},
+    {"--simd", "LEVEL", "drawing kernel: scalar, avx2 or avx512 (default: the widest available)",
+     [](options &o, std::string_view v) -> std::string {
+         if (v != "scalar" && v != "avx2" && v != "avx512") {
+             return "option --simd: unknown level '" + std::string(v) +
+                    "' (choose from scalar, avx2, avx512)";
+         }
+         o.simd = v;
+         return {};
+     }},
+    {"--benchmark", "", "at exit, print frame-time statistics on stderr",
+     [](options &o, std::string_view) -> std::string {
+         o.benchmark = true;
+         return {};
      }},
     {"--help", "", "show this text",
      [](options &o, std::string_view) -> std::string {

@@ -12,8 +12,15 @@ struct options {
     bool headless = false;
     std::string screenshot; // empty: none
     std::vector<scene_object> objects{scene_object::cube};
+    int threads = 0;        // 0: one per core
+    int cube_size = 25;     // half-extent of the cube: (2 * cube_size)^3 points
+    std::string simd;       // empty: the widest the CPU has
+    bool benchmark = false; // summary line on stderr at exit
     bool help = false;
 };
+
+inline constexpr int max_threads = 256;
+inline constexpr int max_cube_size = 100; // 8,000,000 points, 128 MB of records
 
 struct parse_result {
     options opts;

@@ -42,6 +42,26 @@ inline rotation rotation_from_angles(float angle_x, float angle_y, float angle_z
     };
 }
 
+// A point rotated and divided by its depth. Every drawing path performs these single-precision
+// operations in this order; the vector kernels repeat them lane by lane.
+struct projected {
+    float px, py;
+};
+
+inline projected project(const rotation &m, float x, float y, float z) {
+    const float x_end = m.m00 * x + m.m01 * y + m.m02 * z;
+    const float y_end = m.m10 * x + m.m11 * y + m.m12 * z;
+    const float z_end = m.m20 * x + m.m21 * y + m.m22 * z;
+    const float d = z_end + camera_distance;
+    return {x_end * focal_scale / d, y_end * focal_scale / d};
+}
+
+// The window test on the values before truncation. A comparison with NaN fails, so a point
+// divided by zero depth is rejected here, before the conversion to int that would be undefined.
+inline bool inside_window(projected p) {
+    return p.px <= half_width && p.px >= -half_width && p.py <= half_height && p.py >= -half_height;
+}
+
 // Byte offset of the pixel for truncated projected coordinates (X, Y): y grows upward.
 inline long pixel_offset(int X, int Y, long pitch) {
     return centre_offset + 4L * X - pitch * Y;

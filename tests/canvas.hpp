@@ -7,14 +7,16 @@
 #include <vector>
 
 struct canvas {
-    std::vector<std::uint32_t> pixels;
+    std::vector<std::uint32_t> memory; // the whole surface, pitch padding included
+    std::vector<std::uint32_t> &pixels = memory;
     SDL_Surface surface{};
 
-    canvas() : pixels(std::size_t(screen_width) * screen_height, 0u) {
+    explicit canvas(int pitch = screen_width * 4)
+        : memory(std::size_t(pitch / 4) * screen_height, 0u) {
         surface.w = screen_width;
         surface.h = screen_height;
-        surface.pitch = screen_width * 4;
-        surface.pixels = pixels.data();
+        surface.pitch = Uint16(pitch);
+        surface.pixels = memory.data();
         screen = &surface;
     }
     ~canvas() { screen = nullptr; }

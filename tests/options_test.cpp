@@ -32,6 +32,18 @@ TEST(ParseOptions, AcceptsEveryOption) {
     EXPECT_TRUE(parse({"--help"}).opts.help);
 }
 
+TEST(ParseOptions, RendererOptions) {
+    const auto r =
+        parse({"--threads", "2", "--cube-size", "100", "--simd", "scalar", "--benchmark"});
+    EXPECT_EQ(r.error, "");
+    EXPECT_EQ(r.opts.threads, 2);
+    EXPECT_EQ(r.opts.cube_size, 100);
+    EXPECT_EQ(r.opts.simd, "scalar");
+    EXPECT_TRUE(r.opts.benchmark);
+    EXPECT_EQ(parse({}).opts.cube_size, 25);
+    EXPECT_EQ(parse({}).opts.threads, 0) << "one per core";
+}
+
 TEST(ParseOptions, ObjectListKeepsTheOrderGiven) {
     using enum scene_object;
     EXPECT_EQ(parse({}).opts.objects, (std::vector<scene_object>{cube}));
@@ -60,6 +72,15 @@ TEST(ParseOptions, RejectsBadInputWithOneLineNamingIt) {
         {{"--screenshot"}, "option --screenshot needs a value"},
         {{"--screenshot", ""}, "option --screenshot needs a file name"},
         {{"--object"}, "option --object needs a value"},
+        {{"--threads", "0"}, "option --threads needs a whole number from 1 to 256, not '0'"},
+        {{"--threads", "257"}, "option --threads needs a whole number from 1 to 256, not '257'"},
+        {{"--threads", "two"}, "option --threads needs a whole number from 1 to 256, not 'two'"},
+        {{"--cube-size", "0"}, "option --cube-size needs a whole number from 1 to 100, not '0'"},
+        {{"--cube-size", "101"},
+         "option --cube-size needs a whole number from 1 to 100, not '101'"},
+        {{"--cube-size", "-5"}, "option --cube-size needs a whole number from 1 to 100, not '-5'"},
+        {{"--simd", "sse9"},
+         "option --simd: unknown level 'sse9' (choose from scalar, avx2, avx512)"},
         {{"--object", ""}, "option --object has an empty name in ''"},
         {{"--object", "cube,"}, "option --object has an empty name in 'cube,'"},
         {{"--object", "cube,,axes"}, "option --object has an empty name in 'cube,,axes'"},

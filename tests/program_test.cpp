@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 #include <set>
 #include <utility>
 
@@ -40,6 +41,35 @@ TEST(Program, UsageErrorsExitTwoWithOneLineThenTheUsage) {
         EXPECT_EQ(run.err.rfind("voxel-demo: ", 0), 0u) << args;
         EXPECT_EQ(run.err.compare(first_line_end + 1, 17, "usage: voxel-demo"), 0) << run.err;
     }
+}
+
+TEST(Program, BenchmarkPrintsOneSummaryLineOnStderr) {
+    const auto run = run_demo("--headless --frames 5 --threads 2 --cube-size 3 --benchmark");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 5);
+    const std::regex line("benchmark: 5 frames, 216 points per frame, 2 threads, "
+                          "(scalar|avx2|avx512): median [0-9.]+ ms, p90 [0-9.]+ ms, [0-9]+ fps, "
+                          "[0-9.]+ M points/s\n");
+    EXPECT_TRUE(std::regex_match(run.err, line)) << run.err;
+}
+
+TEST(Program, EveryKernelAndThreadCountDrawsTheSameFrame) {
+    const std::string reference = temp_path("plain.png"), other = temp_path("fast.png");
+    const auto base = run_demo("--headless --frames 7 --simd scalar --threads 1 --screenshot '" +
+                               reference + "'");
+    ASSERT_EQ(base.status, 0) << base.err;
+    for (const char *args :
+         {"--threads 2", "--threads 3", "--simd avx2 --threads 2", "--simd avx512 --threads 1"}) {
+        const auto run = run_demo(std::string("--headless --frames 7 ") + args + " --screenshot '" +
+                                  other + "'");
+        if (run.status == 1 && run.err.find("this CPU or build lacks it") != std::string::npos) {
+            continue; // a kernel this machine cannot run
+        }
+        ASSERT_EQ(run.status, 0) << args << ": " << run.err;
+        EXPECT_EQ(slurp(other), slurp(reference)) << args;
+    }
+    std::filesystem::remove(reference);
+    std::filesystem::remove(other);
 }
 
 TEST(Program, UnwritableScreenshotPathFailsWithStatusOne) {

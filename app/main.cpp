@@ -40,18 +40,16 @@ int object_records(scene_object o) {
     return size_object;
 }
 
-void draw_object(scene_object o) {
+const float *object_data(scene_object o) {
     switch (o) {
     case scene_object::cube:
-        put_object(voxel_cube.data(), cube_records);
-        break;
+        return voxel_cube.data();
     case scene_object::axes:
-        put_object(repere, repere_records);
-        break;
+        return repere;
     case scene_object::model:
-        put_object(voxel_rhino, size_object);
         break;
     }
+    return voxel_rhino;
 }
 
 struct file_closer {
@@ -196,7 +194,7 @@ extern "C" int SDL_main(int argc, char **argv) {
         const bool locked = SDL_MUSTLOCK(screen) != 0 && SDL_LockSurface(screen) == 0;
         for (scene_object o : view.order) {
             if (view.shown(o)) {
-                draw_object(o);
+                (opts.plain ? put_object_plain : put_object)(object_data(o), object_records(o));
             }
         }
         if (last && shot_file) {
@@ -227,8 +225,8 @@ extern "C" int SDL_main(int argc, char **argv) {
             points += view.shown(o) ? object_records(o) : 0;
         }
         std::fprintf(stderr, "%s\n",
-                     benchmark_line(frame_ms.size(), points, render_threads(),
-                                    simd_level_name(current_simd_level()),
+                     benchmark_line(frame_ms.size(), points, opts.plain ? 1 : render_threads(),
+                                    opts.plain ? "plain" : simd_level_name(current_simd_level()),
                                     summarize_frames(frame_ms))
                          .c_str());
     }

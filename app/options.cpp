@@ -115,6 +115,11 @@ const option_spec option_table[] = {
          o.simd = v;
          return {};
      }},
+    {"--plain", "", "draw with the plain per-point loop, the slow reference",
+     [](options &o, std::string_view) -> std::string {
+         o.plain = true;
+         return {};
+     }},
     {"--benchmark", "", "at exit, print frame-time statistics on stderr",
      [](options &o, std::string_view) -> std::string {
          o.benchmark = true;

@@ -16,6 +16,7 @@ struct options {
     int cube_size = 25;     // half-extent of the cube: (2 * cube_size)^3 points
     std::string simd;       // empty: the widest the CPU has
     bool benchmark = false; // summary line on stderr at exit
+    bool plain = false;     // draw with the per-point reference loop
     bool help = false;
 };
 

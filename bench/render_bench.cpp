@@ -55,10 +55,7 @@ void plain_loop(benchmark::State &state) {
     long n = 0;
     for (auto _ : state) {
         next_angles(++n);
-        for (int i = 0; i < records; ++i) {
-            const float *v = &object[std::size_t(4) * i];
-            put_pixel(v[0], v[1], v[2], static_cast<int>(v[3]));
-        }
+        put_object_plain(object.data(), records);
         benchmark::DoNotOptimize(frame.pixels.data());
     }
     set_points_counter(state, records);
@@ -92,18 +89,22 @@ BENCHMARK(plain_loop)
     ->Arg(25)
     ->Arg(50)
     ->Arg(100)
-    ->Unit(benchmark::kMillisecond);
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(fast_put_object, scalar, simd_level::scalar)
     ->ArgNames({"half_extent", "threads"})
     ->ArgsProduct({{25, 50, 100}, {1, 2}})
-    ->Unit(benchmark::kMillisecond);
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(fast_put_object, avx2, simd_level::avx2)
     ->ArgNames({"half_extent", "threads"})
     ->ArgsProduct({{25, 50, 100}, {1, 2}})
-    ->Unit(benchmark::kMillisecond);
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(fast_put_object, avx512, simd_level::avx512)
     ->ArgNames({"half_extent", "threads"})
     ->ArgsProduct({{25, 50, 100}, {1, 2}})
-    ->Unit(benchmark::kMillisecond);
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 BENCHMARK_MAIN();

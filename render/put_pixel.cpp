@@ -21,6 +21,13 @@ void put_pixel(float x, float y, float z, int pixel) {
     }
 }
 
+void put_object_plain(const float *object, int size) {
+    for (int i = 0; i < size; ++i) {
+        const float *v = object + voxel_floats * i;
+        put_pixel(v[0], v[1], v[2], static_cast<int>(v[3]));
+    }
+}
+
 void reset_phi() {
     // Set to zero, not reduced by 360: the animation only ever steps by one degree.
     if (rotation_x >= 360.0f) {

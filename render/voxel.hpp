@@ -35,6 +35,10 @@ void put_pixel(float x, float y, float z, int pixel);
 // earlier one on the same pixel.
 void put_object(const float *object, int size);
 
+// The reference for `put_object`: one `put_pixel` call per record, in order. Same pixels, and the
+// speed of deriving the rotation for every point.
+void put_object_plain(const float *object, int size);
+
 // Any angle that has reached 360 degrees goes back to 0.
 void reset_phi();
 

@@ -35,17 +35,9 @@ std::vector<config> configs() {
     return out;
 }
 
-// The reference: the plain per-point loop.
-void plain_loop(const std::vector<float> &object, int count) {
-    for (int i = 0; i < count; ++i) {
-        const float *v = &object[std::size_t(4) * i];
-        put_pixel(v[0], v[1], v[2], static_cast<int>(v[3]));
-    }
-}
-
 std::vector<std::uint32_t> draw_plain(const std::vector<float> &object, int pitch = 3200) {
     canvas cv(pitch);
-    plain_loop(object, int(object.size() / 4));
+    put_object_plain(object.data(), int(object.size() / 4));
     return cv.memory;
 }
 

@@ -59,7 +59,7 @@ TEST(Program, EveryKernelAndThreadCountDrawsTheSameFrame) {
                                reference + "'");
     ASSERT_EQ(base.status, 0) << base.err;
     for (const char *args :
-         {"--threads 2", "--threads 3", "--simd avx2 --threads 2", "--simd avx512 --threads 1"}) {
+         {"--plain", "--threads 2", "--threads 3", "--simd avx2 --threads 2", "--simd avx512 --threads 1"}) {
         const auto run = run_demo(std::string("--headless --frames 7 ") + args + " --screenshot '" +
                                   other + "'");
         if (run.status == 1 && run.err.find("this CPU or build lacks it") != std::string::npos) {

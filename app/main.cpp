@@ -4,6 +4,7 @@
 #include "frame_stats.hpp"
 #include "options.hpp"
 #include "platform.hpp"
+#include "point_cloud.hpp"
 #include "renderer.hpp"
 #include "scene.hpp"
 #include "screenshot.hpp"
@@ -23,9 +24,11 @@
 
 namespace {
 
-// Sized at start-up for --cube-size; (2 * 25)^3 = 125,000 records by default.
+// Sized at start-up for --cube-size; (2 * 25)^3 = 125,000 records by default. A cloud loaded
+// with --load takes its place.
 std::vector<float> voxel_cube;
 int cube_records = 0;
+constexpr float cloud_half_extent = 450.0f; // like the built-in model
 float repere[repere_records * voxel_floats];
 
 int object_records(scene_object o) {
@@ -138,6 +141,27 @@ extern "C" int SDL_main(int argc, char **argv) {
         }
     }
 
+    // Loaded before the window opens: a bad file is reported without flashing a window.
+    if (!opts.load.empty()) {
+        cloud_result loaded = load_point_cloud(opts.load);
+        if (!loaded.error.empty()) {
+            std::fprintf(stderr, "voxel-demo: %s\n", loaded.error.c_str());
+            return 1;
+        }
+        if (const auto left_out = loaded.cloud.non_finite; left_out > 0) {
+            std::fprintf(
+                stderr,
+                "voxel-demo: %s: warning: %llu point%s with non-finite coordinates left out\n",
+                opts.load.c_str(), static_cast<unsigned long long>(left_out),
+                left_out == 1 ? "" : "s");
+        }
+        if (opts.fit) {
+            fit_cloud(loaded.cloud, cloud_half_extent);
+        }
+        cube_records = int(loaded.cloud.size());
+        voxel_cube = std::move(loaded.cloud.records);
+    }
+
     if (!opts.simd.empty()) {
         const simd_level level = *simd_level_named(opts.simd);
         if (!simd_level_supported(level)) {
@@ -168,9 +192,11 @@ extern "C" int SDL_main(int argc, char **argv) {
         SDL_ShowCursor(SDL_DISABLE);
     }
 
-    cube_records = 8 * opts.cube_size * opts.cube_size * opts.cube_size;
-    voxel_cube.assign(std::size_t(cube_records) * voxel_floats, 0.0f);
-    make_voxel_cube(voxel_cube.data(), float(opts.cube_size));
+    if (opts.load.empty()) {
+        cube_records = 8 * opts.cube_size * opts.cube_size * opts.cube_size;
+        voxel_cube.assign(std::size_t(cube_records) * voxel_floats, 0.0f);
+        make_voxel_cube(voxel_cube.data(), float(opts.cube_size));
+    }
     make_repere(repere);
     scale_object(voxel_rhino, size_object, rhino_scale);
     rotation_z = 0.0f;

@@ -98,6 +98,19 @@ const option_spec option_table[] = {
              start = comma + 1;
          }
      }},
+    {"--load", "FILE", "draw the point cloud in FILE (PLY or XYZ) in place of the cube",
+     [](options &o, std::string_view v) -> std::string {
+         if (v.empty()) {
+             return "option --load needs a file name";
+         }
+         o.load = v;
+         return {};
+     }},
+    {"--no-fit", "", "keep the loaded cloud's own coordinates",
+     [](options &o, std::string_view) -> std::string {
+         o.fit = false;
+         return {};
+     }},
     {"--threads", "N", "threads drawing each frame (default: one per core)",
      [](options &o, std::string_view v) {
          return parse_bounded("--threads", v, max_threads, o.threads);

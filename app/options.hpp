@@ -17,6 +17,8 @@ struct options {
     std::string simd;       // empty: the widest the CPU has
     bool benchmark = false; // summary line on stderr at exit
     bool plain = false;     // draw with the per-point reference loop
+    std::string load;       // a point cloud file drawn in place of the cube
+    bool fit = true;        // centre and scale the loaded cloud to scene size
     bool help = false;
 };
 

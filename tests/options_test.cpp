@@ -72,6 +72,8 @@ TEST(ParseOptions, RejectsBadInputWithOneLineNamingIt) {
         {{"--screenshot"}, "option --screenshot needs a value"},
         {{"--screenshot", ""}, "option --screenshot needs a file name"},
         {{"--object"}, "option --object needs a value"},
+        {{"--load"}, "option --load needs a value"},
+        {{"--load", ""}, "option --load needs a file name"},
         {{"--threads", "0"}, "option --threads needs a whole number from 1 to 256, not '0'"},
         {{"--threads", "257"}, "option --threads needs a whole number from 1 to 256, not '257'"},
         {{"--threads", "two"}, "option --threads needs a whole number from 1 to 256, not 'two'"},

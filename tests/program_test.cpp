@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <set>
 #include <utility>
@@ -58,8 +61,8 @@ TEST(Program, EveryKernelAndThreadCountDrawsTheSameFrame) {
     const auto base = run_demo("--headless --frames 7 --simd scalar --threads 1 --screenshot '" +
                                reference + "'");
     ASSERT_EQ(base.status, 0) << base.err;
-    for (const char *args :
-         {"--plain", "--threads 2", "--threads 3", "--simd avx2 --threads 2", "--simd avx512 --threads 1"}) {
+    for (const char *args : {"--plain", "--threads 2", "--threads 3", "--simd avx2 --threads 2",
+                             "--simd avx512 --threads 1"}) {
         const auto run = run_demo(std::string("--headless --frames 7 ") + args + " --screenshot '" +
                                   other + "'");
         if (run.status == 1 && run.err.find("this CPU or build lacks it") != std::string::npos) {
@@ -156,6 +159,87 @@ TEST(Program, ScreenshotsShowWhatTheReferenceProjectionPredicts) {
         EXPECT_EQ(diff.mismatches, 0);
         EXPECT_GE(diff.certain_pixels, r.at_least_certain);
     }
+}
+
+// A cloud of mixed colours written as XYZ, loaded, fitted and drawn with the axes over it.
+TEST(Program, LoadedCloudShowsWhatTheReferenceProjectionPredicts) {
+    std::vector<point_record> file_points;
+    std::string text = "# a spiral of mixed colours\n";
+    for (int i = 0; i < 20000; ++i) {
+        const double t = i * 0.01;
+        const double x = 3.0 + std::cos(t) * (1 + t / 40), y = -1.0 + std::sin(t) * (1 + t / 40);
+        const double z = t / 20;
+        const std::uint32_t colour = std::uint32_t(i * 2654435761u) & 0xFFFFFFu;
+        char line[128];
+        std::snprintf(line, sizeof line, "%.9g %.9g %.9g %u %u %u\n", x, y, z, colour >> 16,
+                      (colour >> 8) & 255, colour & 255);
+        text += line;
+        file_points.push_back({double(float(x)), double(float(y)), double(float(z)), colour});
+    }
+    text += "nan 1 2\n";
+    const std::string path = temp_path("spiral.xyz");
+    std::ofstream(path) << text;
+
+    // Fitted independently: centred on the bounding box, largest half-extent 450.
+    double lo[3] = {1e300, 1e300, 1e300}, hi[3] = {-1e300, -1e300, -1e300};
+    for (const auto &p : file_points) {
+        const double v[3] = {p.x, p.y, p.z};
+        for (int k = 0; k < 3; ++k) {
+            lo[k] = std::min(lo[k], v[k]);
+            hi[k] = std::max(hi[k], v[k]);
+        }
+    }
+    const double half = std::max({hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]}) / 2;
+    std::vector<point_record> records;
+    for (const auto &p : file_points) {
+        records.push_back({(p.x - (lo[0] + hi[0]) / 2) * 450 / half,
+                           (p.y - (lo[1] + hi[1]) / 2) * 450 / half,
+                           (p.z - (lo[2] + hi[2]) / 2) * 450 / half, p.colour});
+    }
+    const auto axes = axes_records();
+    records.insert(records.end(), axes.begin(), axes.end());
+
+    const std::string shot = temp_path("spiral.png");
+    const auto run = run_demo("--headless --frames 50 --object cube,axes --load '" + path +
+                              "' --screenshot '" + shot + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err,
+              "voxel-demo: " + path + ": warning: 1 point with non-finite coordinates left out\n");
+    rgb_image image;
+    ASSERT_TRUE(read_png(shot, image));
+    const auto diff = compare_with_prediction(image, records, -50, 0, 50);
+    EXPECT_EQ(diff.mismatches, 0);
+    EXPECT_GE(diff.certain_pixels, 5000);
+    std::filesystem::remove(path);
+    std::filesystem::remove(shot);
+}
+
+TEST(Program, BadCloudFilesExitOneWithOneLine) {
+    const std::string path = temp_path("bad.xyz");
+    std::ofstream(path) << "1 2 3\n4 5 six\n";
+    for (const std::string &file : {path, std::string("/nonexistent.ply")}) {
+        const auto run = run_demo("--headless --frames 1 --load '" + file + "'");
+        EXPECT_EQ(run.status, 1) << file;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_EQ(run.err.rfind("voxel-demo: " + file + ": ", 0), 0u) << run.err;
+    }
+    std::filesystem::remove(path);
+}
+
+TEST(Program, NoFitKeepsTheFileCoordinates) {
+    const std::string path = temp_path("one.xyz"), shot = temp_path("one.png");
+    std::ofstream(path) << "100 0 0 255 0 0\n0 100 0 0 255 0\n";
+    const auto run = run_demo("--headless --frames 360 --no-fit --load '" + path +
+                              "' --screenshot '" + shot + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    rgb_image image;
+    ASSERT_TRUE(read_png(shot, image));
+    // Frame 360: rotation_z is back to 0, rotation_x is -360, a full turn: as drawn unturned.
+    EXPECT_EQ(image.at(439, 299), 0xff0000u);
+    EXPECT_EQ(image.at(399, 259), 0x00ff00u);
+    std::filesystem::remove(path);
+    std::filesystem::remove(shot);
 }
 
 } // namespace

@@ -355,14 +355,16 @@ std::string read_binary_instance(byte_source &in, const ply_element &e, std::uin
 }
 
 std::string skip_binary(byte_source &in, const ply_element &e, bool swap) {
-    const std::uint64_t size = e.min_binary_size();
+    if (!e.has_lists()) {
+        // One skip for the lot: the header check has bounded count * size by the input's size,
+        // and an element without properties takes no bytes however large its count.
+        const std::uint64_t size = e.min_binary_size();
+        const std::uint64_t got = size == 0 ? 0 : in.skip(e.count * size);
+        return got == e.count * size ? std::string() : truncated(in, e, got / size);
+    }
     std::vector<double> values(e.properties.size());
     for (std::uint64_t i = 0; i < e.count; ++i) {
-        if (!e.has_lists()) {
-            if (in.skip(size) != size) {
-                return truncated(in, e, i);
-            }
-        } else if (auto error = read_binary_instance(in, e, i, swap, values); !error.empty()) {
+        if (auto error = read_binary_instance(in, e, i, swap, values); !error.empty()) {
             return error;
         }
     }
@@ -491,6 +493,9 @@ std::string read_binary_vertices_with_lists(byte_source &in, const ply_element &
 
 std::string read_ascii_element(ascii_tokens &tokens, const ply_element &e, const vertex_layout *at,
                                point_cloud *cloud) {
+    if (e.properties.empty()) {
+        return {}; // nothing to read, however large the count
+    }
     std::vector<double> values(e.properties.size());
     for (std::uint64_t i = 0; i < e.count; ++i) {
         for (std::size_t k = 0; k < e.properties.size(); ++k) {

@@ -163,6 +163,21 @@ TEST(LoadPointCloud, SkipsOtherElementsAndPropertiesByTheirLayout) {
     EXPECT_EQ(result.cloud.records, (std::vector<float>{1, 10, 100, 255, -2, -20, -200, 255}));
 }
 
+TEST(LoadPointCloud, HugeElementsWithoutPropertiesTakeNoTime) {
+    temp_dir dir;
+    const std::string empty_element = "element nothing 18446744073709551615\n";
+    const std::string vertex = "element vertex 1\nproperty float x\nproperty float y\n"
+                               "property float z\n";
+    const auto ascii = load(dir, ply_header("ascii", empty_element + vertex) + "1 2 3\n");
+    EXPECT_EQ(ascii.error, "");
+    EXPECT_EQ(ascii.cloud.records, (std::vector<float>{1, 2, 3, 255}));
+    const auto little =
+        load(dir, ply_header("binary_little_endian", empty_element + vertex) + binary(1.0f, false) +
+                      binary(2.0f, false) + binary(3.0f, false));
+    EXPECT_EQ(little.error, "");
+    EXPECT_EQ(little.cloud.records, (std::vector<float>{1, 2, 3, 255}));
+}
+
 TEST(LoadPointCloud, ColoursFromEightBitSixteenBitAndFloatChannels) {
     temp_dir dir;
     struct row {

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config libsdl1.2-dev libpng-dev libgtest-dev libbenchmark-dev
-    xvfb)
+    xvfb clang libclang-rt-14-dev)
 packages+=("$@")
 
 missing=()

@@ -73,8 +73,8 @@ bool surface_fits_renderer(const SDL_Surface &surface) {
 }
 
 // Black, ready for the next frame. SDL's own fill walks the surface a word at a time on this
-// platform and costs more than drawing the cube, so a surface in ordinary memory is cleared by
-// the drawing threads instead; one that SDL must manage (hardware, or locked) gets SDL's fill.
+// platform and costs more than drawing the cube, so a surface in ordinary memory is cleared with
+// memset instead; one that SDL must manage (hardware, or locked) gets SDL's fill.
 void clear_frame(SDL_Surface *surface) {
     if ((surface->flags & SDL_HWSURFACE) != 0 || SDL_MUSTLOCK(surface)) {
         SDL_FillRect(surface, nullptr, 0);
@@ -116,6 +116,141 @@ bool handle_events(scene_view &view) {
     return quit;
 }
 
+// Reads --load's file into the cube's place; 0, or the exit status after reporting.
+int load_cloud(const options &opts) {
+    cloud_result loaded = load_point_cloud(opts.load);
+    if (!loaded.error.empty()) {
+        std::fprintf(stderr, "voxel-demo: %s\n", loaded.error.c_str());
+        return 1;
+    }
+    if (const auto left_out = loaded.cloud.non_finite; left_out > 0) {
+        std::fprintf(
+            stderr, "voxel-demo: %s: warning: %llu point%s with non-finite coordinates left out\n",
+            opts.load.c_str(), static_cast<unsigned long long>(left_out), left_out == 1 ? "" : "s");
+    }
+    if (opts.fit) {
+        fit_cloud(loaded.cloud, cloud_half_extent);
+    }
+    cube_records = int(loaded.cloud.size());
+    voxel_cube = std::move(loaded.cloud.records);
+    return 0;
+}
+
+// Kernel and threads as asked; 0, or the exit status after reporting.
+int configure_renderer(const options &opts) {
+    if (!opts.simd.empty()) {
+        const simd_level level = *simd_level_named(opts.simd);
+        if (!simd_level_supported(level)) {
+            return fail("cannot use --simd " + opts.simd, "this CPU or build lacks it");
+        }
+        set_simd_level(level);
+    }
+    set_render_threads(opts.threads > 0 ? opts.threads
+                                        : int(std::max(1u, std::thread::hardware_concurrency())));
+    return 0;
+}
+
+// SDL video and the 800x600x32 window in `screen`; 0, or the exit status after reporting.
+int open_screen(const options &opts) {
+    if (opts.headless) {
+        SDL_putenv(const_cast<char *>("SDL_VIDEODRIVER=dummy"));
+    }
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        return fail("cannot start SDL video", SDL_GetError());
+    }
+    std::atexit(SDL_Quit);
+    screen = SDL_SetVideoMode(screen_width, screen_height, screen_bpp, SDL_HWSURFACE);
+    if (screen == nullptr) {
+        return fail("cannot set the 800x600x32 video mode", SDL_GetError());
+    }
+    if (!surface_fits_renderer(*screen)) {
+        return fail("cannot draw", "the display surface is not 800x600 with 32-bit pixels");
+    }
+    if (opts.headless) {
+        // Without a window SDL paints its own arrow cursor into the surface; nobody points at it.
+        SDL_ShowCursor(SDL_DISABLE);
+    }
+    return 0;
+}
+
+// The cube (unless a cloud took its place), the axes and the scaled model; angles at rest.
+void build_scene(const options &opts) {
+    if (opts.load.empty()) {
+        cube_records = 8 * opts.cube_size * opts.cube_size * opts.cube_size;
+        voxel_cube.assign(std::size_t(cube_records) * voxel_floats, 0.0f);
+        make_voxel_cube(voxel_cube.data(), float(opts.cube_size));
+    }
+    make_repere(repere);
+    scale_object(voxel_rhino, size_object, rhino_scale);
+    rotation_z = 0.0f;
+    rotation_y = 0.0f;
+    rotation_x = 0.0f;
+}
+
+struct loop_outcome {
+    frame_copy last_frame; // empty unless asked for
+    std::vector<double> frame_ms;
+    long points = 0; // drawn in the last frame
+};
+
+// Turn, draw, show, clear, count and print, until the window closes or --frames is reached.
+loop_outcome run_frames(const options &opts, bool keep_last_frame) {
+    loop_outcome out;
+    fps_counter counter;
+    start_fps(counter, SDL_GetTicks());
+    scene_view view{opts.objects, {}, false};
+    auto frame_start = std::chrono::steady_clock::now();
+    for (long frame = 1;; ++frame) {
+        const bool last = handle_events(view) || frame == opts.frames;
+        if (!view.paused) {
+            rotation_x -= 1.0f;
+            rotation_z += 1.0f;
+        }
+        reset_phi();
+
+        const bool locked = SDL_MUSTLOCK(screen) != 0 && SDL_LockSurface(screen) == 0;
+        out.points = 0;
+        for (scene_object o : view.order) {
+            if (view.shown(o)) {
+                (opts.plain ? put_object_plain : put_object)(object_data(o), object_records(o));
+                out.points += object_records(o);
+            }
+        }
+        if (last && keep_last_frame) {
+            out.last_frame = capture_surface(*screen, screen_width, screen_height);
+        }
+        if (locked) {
+            SDL_UnlockSurface(screen);
+        }
+        SDL_Flip(screen);
+        clear_frame(screen);
+
+        calculate_fps(counter, SDL_GetTicks);
+        std::printf("FPS = %d\n", counter.fps);
+        if (opts.benchmark) {
+            const auto now = std::chrono::steady_clock::now();
+            out.frame_ms.push_back(
+                std::chrono::duration<double, std::milli>(now - frame_start).count());
+            frame_start = now;
+        }
+        if (last) {
+            return out;
+        }
+    }
+}
+
+int save_screenshot(const options &opts, file_handle file, const frame_copy &frame) {
+    const std::string what = "cannot write screenshot '" + opts.screenshot + "'";
+    std::string error;
+    if (!write_png(file.get(), frame, error)) {
+        return fail(what, error.c_str());
+    }
+    if (std::fclose(file.release()) != 0) {
+        return fail(what, std::strerror(errno));
+    }
+    return 0;
+}
+
 } // namespace
 
 extern "C" int SDL_main(int argc, char **argv) {
@@ -140,131 +275,27 @@ extern "C" int SDL_main(int argc, char **argv) {
             return fail("cannot write screenshot '" + opts.screenshot + "'", std::strerror(errno));
         }
     }
+    // The cloud is read before the window opens: a bad file is reported without a flash.
+    if (int status = opts.load.empty() ? 0 : load_cloud(opts); status != 0) {
+        return status;
+    }
+    if (int status = configure_renderer(opts); status != 0) {
+        return status;
+    }
+    if (int status = open_screen(opts); status != 0) {
+        return status;
+    }
+    build_scene(opts);
 
-    // Loaded before the window opens: a bad file is reported without flashing a window.
-    if (!opts.load.empty()) {
-        cloud_result loaded = load_point_cloud(opts.load);
-        if (!loaded.error.empty()) {
-            std::fprintf(stderr, "voxel-demo: %s\n", loaded.error.c_str());
-            return 1;
-        }
-        if (const auto left_out = loaded.cloud.non_finite; left_out > 0) {
-            std::fprintf(
-                stderr,
-                "voxel-demo: %s: warning: %llu point%s with non-finite coordinates left out\n",
-                opts.load.c_str(), static_cast<unsigned long long>(left_out),
-                left_out == 1 ? "" : "s");
-        }
-        if (opts.fit) {
-            fit_cloud(loaded.cloud, cloud_half_extent);
-        }
-        cube_records = int(loaded.cloud.size());
-        voxel_cube = std::move(loaded.cloud.records);
-    }
-
-    if (!opts.simd.empty()) {
-        const simd_level level = *simd_level_named(opts.simd);
-        if (!simd_level_supported(level)) {
-            return fail("cannot use --simd " + opts.simd, "this CPU or build lacks it");
-        }
-        set_simd_level(level);
-    }
-    const int threads =
-        opts.threads > 0 ? opts.threads : int(std::max(1u, std::thread::hardware_concurrency()));
-    set_render_threads(threads);
-
-    if (opts.headless) {
-        SDL_putenv(const_cast<char *>("SDL_VIDEODRIVER=dummy"));
-    }
-    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
-        return fail("cannot start SDL video", SDL_GetError());
-    }
-    std::atexit(SDL_Quit);
-    screen = SDL_SetVideoMode(screen_width, screen_height, screen_bpp, SDL_HWSURFACE);
-    if (screen == nullptr) {
-        return fail("cannot set the 800x600x32 video mode", SDL_GetError());
-    }
-    if (!surface_fits_renderer(*screen)) {
-        return fail("cannot draw", "the display surface is not 800x600 with 32-bit pixels");
-    }
-    if (opts.headless) {
-        // Without a window SDL paints its own arrow cursor into the surface; nobody points at it.
-        SDL_ShowCursor(SDL_DISABLE);
-    }
-
-    if (opts.load.empty()) {
-        cube_records = 8 * opts.cube_size * opts.cube_size * opts.cube_size;
-        voxel_cube.assign(std::size_t(cube_records) * voxel_floats, 0.0f);
-        make_voxel_cube(voxel_cube.data(), float(opts.cube_size));
-    }
-    make_repere(repere);
-    scale_object(voxel_rhino, size_object, rhino_scale);
-    rotation_z = 0.0f;
-    rotation_y = 0.0f;
-    rotation_x = 0.0f;
-    fps_counter counter;
-    start_fps(counter, SDL_GetTicks());
-
-    scene_view view{opts.objects, {}, false};
-    frame_copy last_frame;
-    std::vector<double> frame_ms;
-    auto frame_start = std::chrono::steady_clock::now();
-    for (long frame = 1;; ++frame) {
-        const bool last = handle_events(view) || frame == opts.frames;
-        if (!view.paused) {
-            rotation_x -= 1.0f;
-            rotation_z += 1.0f;
-        }
-        reset_phi();
-
-        const bool locked = SDL_MUSTLOCK(screen) != 0 && SDL_LockSurface(screen) == 0;
-        for (scene_object o : view.order) {
-            if (view.shown(o)) {
-                (opts.plain ? put_object_plain : put_object)(object_data(o), object_records(o));
-            }
-        }
-        if (last && shot_file) {
-            last_frame = capture_surface(*screen, screen_width, screen_height);
-        }
-        if (locked) {
-            SDL_UnlockSurface(screen);
-        }
-        SDL_Flip(screen);
-        clear_frame(screen);
-
-        calculate_fps(counter, SDL_GetTicks);
-        std::printf("FPS = %d\n", counter.fps);
-        if (opts.benchmark) {
-            const auto now = std::chrono::steady_clock::now();
-            frame_ms.push_back(
-                std::chrono::duration<double, std::milli>(now - frame_start).count());
-            frame_start = now;
-        }
-        if (last) {
-            break;
-        }
-    }
+    const loop_outcome out = run_frames(opts, shot_file != nullptr);
 
     if (opts.benchmark) {
-        long points = 0;
-        for (scene_object o : view.order) {
-            points += view.shown(o) ? object_records(o) : 0;
-        }
+        const char *kernel = opts.plain ? "plain" : simd_level_name(current_simd_level());
         std::fprintf(stderr, "%s\n",
-                     benchmark_line(frame_ms.size(), points, opts.plain ? 1 : render_threads(),
-                                    opts.plain ? "plain" : simd_level_name(current_simd_level()),
-                                    summarize_frames(frame_ms))
+                     benchmark_line(out.frame_ms.size(), out.points,
+                                    opts.plain ? 1 : render_threads(), kernel,
+                                    summarize_frames(out.frame_ms))
                          .c_str());
     }
-
-    if (shot_file) {
-        std::string error;
-        if (!write_png(shot_file.get(), last_frame, error)) {
-            return fail("cannot write screenshot '" + opts.screenshot + "'", error.c_str());
-        }
-        if (std::fclose(shot_file.release()) != 0) {
-            return fail("cannot write screenshot '" + opts.screenshot + "'", std::strerror(errno));
-        }
-    }
-    return 0;
+    return shot_file ? save_screenshot(opts, std::move(shot_file), out.last_frame) : 0;
 }

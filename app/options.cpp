@@ -48,6 +48,12 @@ std::optional<scene_object> object_named(std::string_view name) {
 // Each handler returns an empty string or the problem with its value.
 using handler = std::string (*)(options &, std::string_view value);
 
+// A flag: sets one field of the options.
+template <auto member, bool value> std::string set_flag(options &o, std::string_view) {
+    o.*member = value;
+    return {};
+}
+
 struct option_spec {
     std::string_view name;
     std::string_view value_name; // empty: a flag
@@ -66,10 +72,7 @@ const option_spec option_table[] = {
          return {};
      }},
     {"--headless", "", "draw without a window (SDL's dummy video driver)",
-     [](options &o, std::string_view) -> std::string {
-         o.headless = true;
-         return {};
-     }},
+     set_flag<&options::headless, true>},
     {"--screenshot", "FILE", "when stopping, write the last frame drawn as a PNG",
      [](options &o, std::string_view v) -> std::string {
          if (v.empty()) {
@@ -106,11 +109,7 @@ const option_spec option_table[] = {
          o.load = v;
          return {};
      }},
-    {"--no-fit", "", "keep the loaded cloud's own coordinates",
-     [](options &o, std::string_view) -> std::string {
-         o.fit = false;
-         return {};
-     }},
+    {"--no-fit", "", "keep the loaded cloud's own coordinates", set_flag<&options::fit, false>},
     {"--threads", "N", "threads drawing each frame (default: one per core)",
      [](options &o, std::string_view v) {
          return parse_bounded("--threads", v, max_threads, o.threads);
@@ -129,20 +128,10 @@ const option_spec option_table[] = {
          return {};
      }},
     {"--plain", "", "draw with the plain per-point loop, the slow reference",
-     [](options &o, std::string_view) -> std::string {
-         o.plain = true;
-         return {};
-     }},
+     set_flag<&options::plain, true>},
     {"--benchmark", "", "at exit, print frame-time statistics on stderr",
-     [](options &o, std::string_view) -> std::string {
-         o.benchmark = true;
-         return {};
-     }},
-    {"--help", "", "show this text",
-     [](options &o, std::string_view) -> std::string {
-         o.help = true;
-         return {};
-     }},
+     set_flag<&options::benchmark, true>},
+    {"--help", "", "show this text", set_flag<&options::help, true>},
 };
 
 } // namespace

@@ -89,34 +89,23 @@ void store_band(const void *context, int band) {
     job.k.store(job.scratch, 0, job.size, band_target(job, band));
 }
 
-struct clear_job {
-    unsigned char *pixels;
-    int pitch, width, height, bands;
-};
-
-void clear_band(const void *context, int band) {
-    const auto &job = *static_cast<const clear_job *>(context);
-    const int first = band * job.height / job.bands, last = (band + 1) * job.height / job.bands;
-    if (job.pitch == job.width * 4) {
-        std::memset(job.pixels + std::size_t(first) * job.pitch, 0,
-                    std::size_t(last - first) * job.pitch);
-        return;
-    }
-    for (int row = first; row < last; ++row) {
-        std::memset(job.pixels + std::size_t(row) * job.pitch, 0, std::size_t(job.width) * 4);
-    }
-}
-
 } // namespace
 
 void clear_screen(int width, int height) {
-    const clear_job job{static_cast<unsigned char *>(screen->pixels), screen->pitch, width, height,
-                        1};
-    clear_band(&job, 0);
+    auto *pixels = static_cast<unsigned char *>(screen->pixels);
+    if (screen->pitch == width * 4) {
+        std::memset(pixels, 0, std::size_t(height) * std::size_t(screen->pitch));
+        return;
+    }
+    for (int row = 0; row < height; ++row) {
+        std::memset(pixels + std::size_t(row) * screen->pitch, 0, std::size_t(width) * 4);
+    }
 }
 
 bool simd_level_supported(simd_level level) {
 #if defined(__x86_64__)
+    // The choice is made during static initialisation, possibly before libgcc has read the CPU.
+    __builtin_cpu_init();
     switch (level) {
     case simd_level::avx512:
         return __builtin_cpu_supports("avx512f");

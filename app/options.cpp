@@ -54,14 +54,14 @@ template <auto member, bool value> std::string set_flag(options &o, std::string_
     return {};
 }
 
-struct option_spec {
+struct option_entry {
     std::string_view name;
     std::string_view value_name; // empty: a flag
     std::string_view help;
     handler apply;
 };
 
-const option_spec option_table[] = {
+const option_entry option_table[] = {
     {"--frames", "N", "stop after N frames",
      [](options &o, std::string_view v) -> std::string {
          const auto n = parse_positive(v);
@@ -138,14 +138,14 @@ const option_spec option_table[] = {
 
 std::string usage_text() {
     std::string text = "usage: voxel-demo [options]\n";
-    for (const option_spec &spec : option_table) {
+    for (const option_entry &entry : option_table) {
         std::string left("  ");
-        left.append(spec.name);
-        if (!spec.value_name.empty()) {
-            left.append(" ").append(spec.value_name);
+        left.append(entry.name);
+        if (!entry.value_name.empty()) {
+            left.append(" ").append(entry.value_name);
         }
         left.resize(std::max<std::size_t>(left.size() + 2, 22), ' ');
-        text.append(left).append(spec.help).append("\n");
+        text.append(left).append(entry.help).append("\n");
     }
     text +=
         "keys in the window: 1 cube, 2 axes, 3 model (show or hide), space pause, Escape quit\n";
@@ -156,25 +156,25 @@ parse_result parse_options(int argc, char **argv) {
     parse_result result;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        const option_spec *spec = nullptr;
-        for (const option_spec &candidate : option_table) {
+        const option_entry *entry = nullptr;
+        for (const option_entry &candidate : option_table) {
             if (candidate.name == arg) {
-                spec = &candidate;
+                entry = &candidate;
             }
         }
-        if (spec == nullptr) {
+        if (entry == nullptr) {
             result.error = "unknown option '" + std::string(arg) + "'";
             return result;
         }
         std::string_view value;
-        if (!spec->value_name.empty()) {
+        if (!entry->value_name.empty()) {
             if (i + 1 >= argc) {
                 result.error = "option " + std::string(arg) + " needs a value";
                 return result;
             }
             value = argv[++i];
         }
-        result.error = spec->apply(result.opts, value);
+        result.error = entry->apply(result.opts, value);
         if (!result.error.empty()) {
             return result;
         }

@@ -31,28 +31,22 @@ int cube_records = 0;
 constexpr float cloud_half_extent = 450.0f; // like the built-in model
 float repere[repere_records * voxel_floats];
 
-int object_records(scene_object o) {
-    switch (o) {
-    case scene_object::cube:
-        return cube_records;
-    case scene_object::axes:
-        return repere_records;
-    case scene_object::model:
-        break;
-    }
-    return size_object;
-}
+// An object's records and how many of them are drawn.
+struct object_records {
+    const float *data;
+    int count;
+};
 
-const float *object_data(scene_object o) {
+object_records records_of(scene_object o) {
     switch (o) {
     case scene_object::cube:
-        return voxel_cube.data();
+        return {voxel_cube.data(), cube_records};
     case scene_object::axes:
-        return repere;
+        return {repere, repere_records};
     case scene_object::model:
         break;
     }
-    return voxel_rhino;
+    return {voxel_rhino, size_object};
 }
 
 struct file_closer {
@@ -138,12 +132,12 @@ int load_cloud(const options &opts) {
 
 // Kernel and threads as asked; 0, or the exit status after reporting.
 int configure_renderer(const options &opts) {
-    if (!opts.simd.empty()) {
-        const simd_level level = *simd_level_named(opts.simd);
-        if (!simd_level_supported(level)) {
-            return fail("cannot use --simd " + opts.simd, "this CPU or build lacks it");
+    if (opts.simd) {
+        if (!simd_level_supported(*opts.simd)) {
+            return fail(std::string("cannot use --simd ") + simd_level_name(*opts.simd),
+                        "this CPU or build lacks it");
         }
-        set_simd_level(level);
+        set_simd_level(*opts.simd);
     }
     set_render_threads(opts.threads > 0 ? opts.threads
                                         : int(std::max(1u, std::thread::hardware_concurrency())));
@@ -212,8 +206,9 @@ loop_outcome run_frames(const options &opts, bool keep_last_frame) {
         out.points = 0;
         for (scene_object o : view.order) {
             if (view.shown(o)) {
-                (opts.plain ? put_object_plain : put_object)(object_data(o), object_records(o));
-                out.points += object_records(o);
+                const object_records r = records_of(o);
+                (opts.plain ? put_object_plain : put_object)(r.data, r.count);
+                out.points += r.count;
             }
         }
         if (last && keep_last_frame) {

@@ -120,11 +120,11 @@ const option_entry option_table[] = {
      }},
     {"--simd", "LEVEL", "drawing kernel: scalar, avx2 or avx512 (default: the widest available)",
      [](options &o, std::string_view v) -> std::string {
-         if (v != "scalar" && v != "avx2" && v != "avx512") {
+         o.simd = simd_level_named(v);
+         if (!o.simd) {
              return "option --simd: unknown level '" + std::string(v) +
                     "' (choose from scalar, avx2, avx512)";
          }
-         o.simd = v;
          return {};
      }},
     {"--plain", "", "draw with the plain per-point loop, the slow reference",

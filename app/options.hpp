@@ -1,6 +1,9 @@
 // Command-line options. With none given the program is the plain endless demo.
 #pragma once
 
+#include "renderer.hpp"
+
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,13 +15,13 @@ struct options {
     bool headless = false;
     std::string screenshot; // empty: none
     std::vector<scene_object> objects{scene_object::cube};
-    int threads = 0;        // 0: one per core
-    int cube_size = 25;     // half-extent of the cube: (2 * cube_size)^3 points
-    std::string simd;       // empty: the widest the CPU has
-    bool benchmark = false; // summary line on stderr at exit
-    bool plain = false;     // draw with the per-point reference loop
-    std::string load;       // a point cloud file drawn in place of the cube
-    bool fit = true;        // centre and scale the loaded cloud to scene size
+    int threads = 0;                // 0: one per core
+    int cube_size = 25;             // half-extent of the cube: (2 * cube_size)^3 points
+    std::optional<simd_level> simd; // none: the widest the CPU has
+    bool benchmark = false;         // summary line on stderr at exit
+    bool plain = false;             // draw with the per-point reference loop
+    std::string load;               // a point cloud file drawn in place of the cube
+    bool fit = true;                // centre and scale the loaded cloud to scene size
     bool help = false;
 };
 

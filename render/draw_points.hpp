@@ -57,7 +57,7 @@ inline void project_points_scalar(const rotation &m, const float *object, int be
         long offset = 0;
         if (inside_window(p)) {
             offset = pixel_offset(static_cast<int>(p.px), static_cast<int>(p.py), pitch);
-            offset = offset > 0 && offset < pixel_memory_limit ? offset : 0;
+            offset = inside_pixel_memory(offset) ? offset : 0;
         }
         out.offsets[i] = static_cast<std::int32_t>(offset);
         out.pixels[i] = offset != 0 ? static_cast<int>(v[3]) : 0;

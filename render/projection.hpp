@@ -62,6 +62,11 @@ inline bool inside_window(projected p) {
     return p.px <= half_width && p.px >= -half_width && p.py <= half_height && p.py >= -half_height;
 }
 
+// The pixel-memory guard: above the first word, below 800 x 600 x 4 bytes.
+inline bool inside_pixel_memory(long offset) {
+    return offset > 0 && offset < pixel_memory_limit;
+}
+
 // Byte offset of the pixel for truncated projected coordinates (X, Y): y grows upward.
 inline long pixel_offset(int X, int Y, long pitch) {
     return centre_offset + 4L * X - pitch * Y;

@@ -16,7 +16,7 @@ void put_pixel(float x, float y, float z, int pixel) {
         return;
     }
     const long offset = pixel_offset(static_cast<int>(p.px), static_cast<int>(p.py), screen->pitch);
-    if (offset > 0 && offset < pixel_memory_limit) {
+    if (inside_pixel_memory(offset)) {
         std::memcpy(static_cast<unsigned char *>(screen->pixels) + offset, &pixel, sizeof pixel);
     }
 }

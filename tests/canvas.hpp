@@ -8,7 +8,6 @@
 
 struct canvas {
     std::vector<std::uint32_t> memory; // the whole surface, pitch padding included
-    std::vector<std::uint32_t> &pixels = memory;
     SDL_Surface surface{};
 
     explicit canvas(int pitch = screen_width * 4)
@@ -24,11 +23,11 @@ struct canvas {
     canvas &operator=(const canvas &) = delete;
 
     std::uint32_t at(int column, int row) const {
-        return pixels[std::size_t(row) * screen_width + column];
+        return memory[std::size_t(row) * std::size_t(surface.pitch / 4) + std::size_t(column)];
     }
     int lit() const {
         int n = 0;
-        for (auto p : pixels) {
+        for (auto p : memory) {
             n += p != 0;
         }
         return n;

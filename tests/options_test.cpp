@@ -38,7 +38,7 @@ TEST(ParseOptions, RendererOptions) {
     EXPECT_EQ(r.error, "");
     EXPECT_EQ(r.opts.threads, 2);
     EXPECT_EQ(r.opts.cube_size, 100);
-    EXPECT_EQ(r.opts.simd, "scalar");
+    EXPECT_EQ(r.opts.simd, simd_level::scalar);
     EXPECT_TRUE(r.opts.benchmark);
     EXPECT_EQ(parse({}).opts.cube_size, 25);
     EXPECT_EQ(parse({}).opts.threads, 0) << "one per core";
